@@ -11,8 +11,21 @@
 // multiply-adds, which would skip a rounding.
 #pragma once
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
+
+// The model needs floating-point expressions evaluated in their own type and
+// IEEE semantics intact; a build that breaks either would print other bits.
+#if defined(FLT_EVAL_METHOD) && FLT_EVAL_METHOD != 0
+#error "floats evaluated wider than their type: on 32-bit x86 use -msse2 -mfpmath=sse"
+#endif
+#if defined(_M_IX86_FP) && _M_IX86_FP < 2
+#error "x87 floating-point code: build with /arch:SSE2"
+#endif
+#if defined(__FAST_MATH__) || defined(_M_FP_FAST)
+#error "IEEE floating-point semantics are relaxed: build without -ffast-math (or /fp:fast)"
+#endif
 
 // The integrand f(t) = t^4.
 inline double trapezoid_integrand(float t) { return std::pow(static_cast<double>(t), 4.0); }
