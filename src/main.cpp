@@ -24,10 +24,13 @@ int main()
     const float integral = trapezoid_x4(lower, upper, count);
 
     // Both texts must be out before the wait, whatever stdout is; a result
-    // that was not written is an error, not a success.
+    // that was not written is an error, not a success. The stream's error
+    // flag is asked too: MinGW's printf counts the characters of a write
+    // that failed.
     if (std::printf(" de numerieke waarde van de integraal = %f \n",
                     static_cast<double>(integral)) < 0 ||
-        std::printf("type enter to continue") < 0 || std::fflush(stdout) == EOF) {
+        std::printf("type enter to continue") < 0 || std::fflush(stdout) == EOF ||
+        std::ferror(stdout)) {
         std::fprintf(stderr, "trapezoid: cannot write to standard output: %s\n",
                      std::strerror(errno));
         return 1;
