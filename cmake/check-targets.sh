@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Builds trapezoid for every target it is made for and runs its checks where
+# this machine can run them: the arithmetic's exact bits and the program's
+# output, under the target's emulator. Then builds the arithmetic test on the
+# host with g++ and clang++ at -O0 to -O3, with and without -march=native.
+# One line per build; fails if any fails. Installs the Debian packages it
+# needs when they are missing.
+#
+#   cmake/check-targets.sh
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(g++-multilib qemu-user clang lld libc6-dev-arm64-cross libgcc-12-dev-arm64-cross
+    libstdc++-12-dev-arm64-cross g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
+        missing+=("$package")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    apt-get update -q >/dev/null &&
+        DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+            "${missing[@]}" >/dev/null || exit 1
+fi
+
+mkdir -p build
+failed=0
+
+# check NAME LOG COMMAND...: runs COMMAND into LOG and prints NAME's line.
+check() {
+    local name=$1 log=$2
+    shift 2
+    if "$@" >"$log" 2>&1; then
+        printf '%-28s ok   %s\n' "$name" "$(grep -o '[0-9]*% tests passed.*\|[0-9]* passed, [0-9]* failed' "$log" | tail -1)"
+    else
+        printf '%-28s FAIL (log: %s)\n' "$name" "$log"
+        tail -n 30 "$log" | sed 's/^/    /'
+        failed=1
+    fi
+}
+
+run_target() {
+    cmake --preset "$1" && cmake --build --preset "$1" && ctest --preset "$1"
+}
+build_target() {
+    cmake --preset "$1" && cmake --build --preset "$1"
+}
+
+for target in i686-linux aarch64-linux x86_64-windows; do
+    check "$target" "build/$target.log" run_target "$target"
+done
+# The original's own target: Wine cannot run 32-bit programs on this host.
+check "i686-windows (built only)" build/i686-windows.log build_target i686-windows
+
+flags_build() {
+    local dir=$1 cxx=$2 flags=$3
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE= "-DCMAKE_CXX_COMPILER=$cxx" "-DCMAKE_CXX_FLAGS=$flags" &&
+        cmake --build "$dir" --target arithmetic && "$dir/tests/arithmetic"
+}
+for cxx in g++ clang++; do
+    for opt in -O0 -O1 -O2 -O3; do
+        for native in "" -march=native; do
+            dir=build/flags-$cxx$opt$native
+            check "$cxx $opt $native" "$dir.log" flags_build "$dir" "$cxx" "$opt $native"
+        done
+    done
+done
+
+exit $failed
