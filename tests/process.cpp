@@ -175,10 +175,19 @@ public:
         }
     }
 
+    // Whether the program is still running; once it has ended, its wait
+    // status is kept for wait().
     bool running()
     {
-        int status;
-        return pid_ > 0 && waitpid(pid_, &status, WNOHANG) == 0;
+        if (pid_ < 0)
+            return false;
+        const pid_t ended = waitpid(pid_, &status_, WNOHANG);
+        if (ended == 0)
+            return true;
+        if (ended < 0)
+            status_ = -1;
+        pid_ = -1;
+        return false;
     }
 
     // The wait status once the program has ended; a program still running
@@ -186,21 +195,21 @@ public:
     int wait()
     {
         const auto deadline = std::chrono::steady_clock::now() + patience;
-        int status = 0;
-        while (waitpid(pid_, &status, WNOHANG) == 0) {
+        while (running()) {
             if (std::chrono::steady_clock::now() > deadline) {
                 kill(pid_, SIGKILL);
-                waitpid(pid_, &status, 0);
+                waitpid(pid_, &status_, 0);
+                pid_ = -1;
                 break;
             }
             usleep(1000);
         }
-        pid_ = -1;
-        return status;
+        return status_;
     }
 
 private:
     pid_t pid_ = -1;
+    int status_ = -1; // no wait status: the program was never seen to end
 };
 
 // Reads fd until it has given want, or nothing more comes within patience.
