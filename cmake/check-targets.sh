@@ -41,11 +41,11 @@ check() {
     fi
 }
 
-run_target() {
-    cmake --preset "$1" && cmake --build --preset "$1" && ctest --preset "$1"
-}
 build_target() {
     cmake --preset "$1" && cmake --build --preset "$1"
+}
+run_target() {
+    build_target "$1" && ctest --preset "$1"
 }
 
 for target in i686-linux aarch64-linux x86_64-windows; do
