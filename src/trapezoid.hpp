@@ -41,23 +41,29 @@ inline float trapezoid_step(float lower, float upper, std::int32_t count)
 // The running sum after the interior points 1 .. count - 1: the end points'
 // values plus twice the value at each interior point, added in rising order.
 // The abscissa is formed afresh from its index on every pass; adding the step
-// to the previous abscissa would drift by a rounding each time.
-inline float trapezoid_sum(float lower, float upper, float step, std::int32_t count)
+// to the previous abscissa would drift by a rounding each time. The integrand
+// is a parameter only so that a test can ask how far pow may stray before
+// the bits move; the program always uses t^4 through pow.
+template <typename Integrand = double (*)(float)>
+float trapezoid_sum(float lower, float upper, float step, std::int32_t count,
+                    Integrand integrand = trapezoid_integrand)
 {
-    float sum = static_cast<float>(trapezoid_integrand(lower) + trapezoid_integrand(upper));
+    float sum = static_cast<float>(integrand(lower) + integrand(upper));
     for (std::int32_t index = 1; index < count; ++index) {
         const float abscissa = static_cast<float>(
             static_cast<double>(lower) + static_cast<double>(index) * static_cast<double>(step));
-        sum = static_cast<float>(2.0 * trapezoid_integrand(abscissa) + static_cast<double>(sum));
+        sum = static_cast<float>(2.0 * integrand(abscissa) + static_cast<double>(sum));
     }
     return sum;
 }
 
 // The trapezoid value on count subintervals: the step is halved first, and
 // the halved step multiplies the sum.
-inline float trapezoid_x4(float lower, float upper, std::int32_t count)
+template <typename Integrand = double (*)(float)>
+float trapezoid_x4(float lower, float upper, std::int32_t count,
+                   Integrand integrand = trapezoid_integrand)
 {
     const float step = trapezoid_step(lower, upper, count);
-    const float sum = trapezoid_sum(lower, upper, step, count);
+    const float sum = trapezoid_sum(lower, upper, step, count, integrand);
     return static_cast<float>(static_cast<double>(step) / 2.0 * static_cast<double>(sum));
 }

@@ -5,8 +5,10 @@
 // step gives 0x3E4CD56B, single-precision repeated multiplication 0x3E4CD589.
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <limits>
 
 #include "trapezoid.hpp"
 
@@ -19,6 +21,21 @@ struct Case {
 };
 
 const float step100 = trapezoid_step(0.0f, 1.0f, 100);
+
+// pow as another C library might compute it: every value p moved by
+// ulps * ulp(p), ulp(p) being the spacing of doubles at p. No rounding of
+// the computation lies within about 689,000 ulps of its integrand value of a
+// rounding boundary, so any pow that errs by less, in any pattern, gives the
+// same bits; an error the size of a single rounding (2^28 ulps) moves them.
+struct OffPow {
+    double ulps;
+    double operator()(float t) const
+    {
+        const double p = trapezoid_integrand(t);
+        const double ulp = std::nextafter(p, std::numeric_limits<double>::infinity()) - p;
+        return p + ulps * ulp;
+    }
+};
 
 const Case cases[] = {
     // The program's own value, 0.20003329217433929443359375.
@@ -36,6 +53,11 @@ const Case cases[] = {
     {"value on [0, 1], count 4 (0.220703125)", trapezoid_x4(0.0f, 1.0f, 4), 0x3E620000},
     // The abscissa starts from the lower bound, not from 0.
     {"value on [-1, 1], count 2 (1.0)", trapezoid_x4(-1.0f, 1.0f, 2), 0x3F800000},
+    // The bits hang on no one C library's pow.
+    {"pow off by +600,000 ulps", trapezoid_x4(0.0f, 1.0f, 100, OffPow{600000}), 0x3E4CD587},
+    {"pow off by -600,000 ulps", trapezoid_x4(0.0f, 1.0f, 100, OffPow{-600000}), 0x3E4CD587},
+    {"pow off by +2^28 ulps", trapezoid_x4(0.0f, 1.0f, 100, OffPow{0x1p28}), 0x3E4CD589},
+    {"pow off by -2^28 ulps", trapezoid_x4(0.0f, 1.0f, 100, OffPow{-0x1p28}), 0x3E4CD586},
 };
 
 } // namespace
