@@ -16,6 +16,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 extern char** environ;
@@ -462,43 +463,81 @@ INSTANTIATE_TEST_SUITE_P(Process, ShownBeforeWait,
                                          Shown{"Terminal", Target::Terminal}),
                          by_name);
 
-// --- At a terminal, the line that ends the wait goes with it. --------------
+// --- At a terminal, what ends the wait goes with it. ----------------------
+
+// The terminal's mode as the program finds it: canonical, as a shell leaves
+// it; raw or cbreak, as a program that crashed or a parent process leaves it.
+// Neither of the last two has lines: Enter sends a CR that no newline follows.
+enum class Mode { Canonical, Raw, Cbreak };
 
 struct Typed {
     const char* name;
-    std::string keys;
+    Mode mode;
+    std::string keys; // sent in one write, as one key or one typed line
+    std::string shown;
 };
 
 void PrintTo(const Typed& c, std::ostream* os) { *os << c.name; }
 
+void set_mode(int tty, Mode mode)
+{
+    termios modes;
+    tcgetattr(tty, &modes);
+    if (mode == Mode::Raw)
+        cfmakeraw(&modes);
+    if (mode == Mode::Cbreak)
+        modes.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+    tcsetattr(tty, TCSANOW, &modes);
+}
+
+bool same_modes(const termios& a, const termios& b)
+{
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_cflag == b.c_cflag &&
+           a.c_lflag == b.c_lflag && std::memcmp(a.c_cc, b.c_cc, sizeof a.c_cc) == 0;
+}
+
 class AtTerminal : public testing::TestWithParam<Typed> {};
 
-TEST_P(AtTerminal, LineEndsTheWaitAndNothingOfItStays)
+TEST_P(AtTerminal, KeysEndTheWaitAndNothingOfThemStays)
 {
+    const Typed& c = GetParam();
     Terminal terminal = make_terminal();
     const int tty = terminal.slave.get();
+    set_mode(tty, c.mode);
+    termios before;
+    tcgetattr(tty, &before);
     Child child({tty, tty, STDERR_FILENO});
-    EXPECT_EQ(read_until(terminal.master.get(), texts_on_terminal), texts_on_terminal);
+    EXPECT_EQ(read_until(terminal.master.get(), c.shown), c.shown);
 
-    write_all(terminal.master.get(), GetParam().keys);
+    write_all(terminal.master.get(), c.keys);
     EXPECT_EQ(child.wait(), exited(0));
 
     // Whatever the program left unread would reach the next reader of the
-    // terminal, the shell.
+    // terminal, the shell; and the shell expects the modes it left.
     fcntl(tty, F_SETFL, O_NONBLOCK);
     char left[8192];
     const ssize_t n = read(tty, left, sizeof left);
     EXPECT_EQ(n, -1) << "left on the terminal: "
                      << std::string(left, n > 0 ? static_cast<std::size_t>(n) : 0);
     EXPECT_EQ(errno, EAGAIN);
+    termios after;
+    tcgetattr(tty, &after);
+    EXPECT_TRUE(same_modes(before, after)) << "the program changed the terminal's modes";
 }
 
-INSTANTIATE_TEST_SUITE_P(Process, AtTerminal,
-                         testing::Values(Typed{"Enter", "\n"},
-                                         Typed{"WordsThenEnter", "rm -rf x\n"},
-                                         Typed{"LongLineThenEnter", std::string(3000, 'y') + "\n"},
-                                         Typed{"EndOfFile", "\x04"}),
-                         by_name);
+// Raw mode also stops output processing: the line end stays a bare LF.
+INSTANTIATE_TEST_SUITE_P(
+    Process, AtTerminal,
+    testing::Values(Typed{"Enter", Mode::Canonical, "\n", texts_on_terminal},
+                    Typed{"EnterAsCR", Mode::Canonical, "\r", texts_on_terminal},
+                    Typed{"WordsThenEnter", Mode::Canonical, "rm -rf x\n", texts_on_terminal},
+                    Typed{"LongLineThenEnter", Mode::Canonical, std::string(3000, 'y') + "\n",
+                          texts_on_terminal},
+                    Typed{"EndOfFile", Mode::Canonical, "\x04", texts_on_terminal},
+                    Typed{"RawEnter", Mode::Raw, "\r", texts},
+                    Typed{"RawArrowKey", Mode::Raw, "\x1b[A", texts},
+                    Typed{"CbreakTwoByteLetter", Mode::Cbreak, "\xc3\xa9", texts_on_terminal}),
+    by_name);
 
 // --- The decimal point does not follow the locale. -------------------------
 
