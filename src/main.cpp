@@ -26,9 +26,9 @@ enum class Input { Bytes, Lines, Keys };
 static Input input_kind()
 {
 #ifdef _WIN32
-    // NUL passes _isatty too, but it is no console and has no mode.
+    // Only a console has a mode; NUL, which passes _isatty, has none.
     DWORD mode;
-    if (!_isatty(_fileno(stdin)) || !GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode))
+    if (!GetConsoleMode(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stdin))), &mode))
         return Input::Bytes;
     return (mode & ENABLE_LINE_INPUT) != 0 ? Input::Lines : Input::Keys;
 #else
