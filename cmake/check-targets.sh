@@ -10,8 +10,11 @@
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(g++-multilib qemu-user clang lld libc6-dev-arm64-cross libgcc-12-dev-arm64-cross
-    libstdc++-12-dev-arm64-cross g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64)
+packages=(g++-multilib qemu-user clang lld binutils-riscv64-linux-gnu binutils-s390x-linux-gnu
+    g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64)
+for arch in arm64 armhf riscv64 s390x; do
+    packages+=("libc6-dev-$arch-cross" "libgcc-12-dev-$arch-cross" "libstdc++-12-dev-$arch-cross")
+done
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' ||
@@ -48,7 +51,7 @@ run_target() {
     build_target "$1" && ctest --preset "$1"
 }
 
-for target in i686-linux aarch64-linux x86_64-windows; do
+for target in i686-linux aarch64-linux armhf-linux riscv64-linux s390x-linux x86_64-windows; do
     check "$target" "build/$target.log" run_target "$target"
 done
 # The original's own target: Wine cannot run 32-bit programs on this host.
