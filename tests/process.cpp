@@ -153,10 +153,20 @@ public:
 
         pid_ = fork();
         if (pid_ == 0) {
+            // A source may itself be 0, 1 or 2 (when the test runs with one
+            // of its own streams closed), and close-on-exec: first copy every
+            // source above 2, so that no dup2 below is a no-op that keeps the
+            // flag or overwrites another source.
+            int source[3];
             for (int target = 0; target < 3; ++target) {
-                if (stdio[target] < 0)
+                source[target] = stdio[target] < 0 ? -1 : fcntl(stdio[target], F_DUPFD_CLOEXEC, 3);
+                if (stdio[target] >= 0 && source[target] < 0)
+                    _exit(126);
+            }
+            for (int target = 0; target < 3; ++target) {
+                if (source[target] < 0)
                     close(target);
-                else if (dup2(stdio[target], target) < 0)
+                else if (dup2(source[target], target) < 0)
                     _exit(126);
             }
             signal(SIGPIPE, options.ignore_sigpipe ? SIG_IGN : SIG_DFL);
